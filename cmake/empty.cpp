@@ -1,0 +1,1 @@
+// A subsystem that has no sources yet still builds as a library.
