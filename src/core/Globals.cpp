@@ -7,6 +7,7 @@ QORmsgBoxHandler* MsgBoxHandler = nullptr;
 QORConfiguration* Config = nullptr;
 NetInfo* HostNetInfo = nullptr;
 bool ServiceMode = false;
+qint16 TargetDbType = 0;
 CsvSettings Csv;
 
 } // namespace limsbridge

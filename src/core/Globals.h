@@ -17,6 +17,8 @@ extern QORmsgBoxHandler* MsgBoxHandler;
 extern QORConfiguration* Config;
 extern NetInfo* HostNetInfo;
 extern bool ServiceMode;
+//! The plant database's SQL dialect: 1 Oracle, 2 SQL Server (set when a connection manager is configured).
+extern qint16 TargetDbType;
 
 //! The CSV settings loaded once at startup from the "CSV" keys.
 struct CsvSettings {

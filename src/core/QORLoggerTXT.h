@@ -41,14 +41,16 @@ public:
 
     //! Full path of the open log file; empty when none is open.
     QString currentFile() const { return m_currentFile; }
-    //! The ".log_handle" file written when the handle assertion is on
-    //! (application home + "/" + executable name + ".log_handle").
+    //! The ".log_handle" file written when the handle assertion is on; unless
+    //! set, application home + "/" + executable name + ".log_handle".
     void setLogHandlePath(const QString& path) { m_logHandlePath = path; }
-    QString logHandlePath() const { return m_logHandlePath; }
+    QString logHandlePath() const { return effectiveLogHandlePath(); }
 
 private:
     bool openLog();
     void writeLine(const QString& text);
+    void writeHandleFile() const;
+    QString effectiveLogHandlePath() const;
 
     QString m_logPath;
     QString m_prefix;
@@ -63,8 +65,14 @@ private:
     bool m_open = false;
     QString m_currentFile;
     QDate m_logDate;
+    //! Bytes written since the last flush; the file is flushed once they reach BufferLength.
+    qint64 m_unflushed = 0;
 
+    //! The folder as the retention message names it (upper case).
     QString m_retentionFolder;
+    //! The folder actually searched: file names are case-sensitive here, so the
+    //! upper-cased text above cannot be used to reach the files.
+    QString m_retentionPath;
     qint16 m_retentionDays = 30;
     bool m_retentionReady = false;
     QDateTime m_retentionLastHour;
