@@ -5,6 +5,7 @@
 #include "core/QORConfiguration.h"
 #include "platform/RaisedError.h"
 #include "target/ConnectionManager.h"
+#include "support/target/TargetEnvironment.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,22 +14,9 @@
 #include <gtest/gtest.h>
 
 using namespace limsbridge;
+using limsbridge::testing::encodePasswordLine;
 
 namespace {
-
-// Writes a password file whose first line carries the password the way the
-// reader expects: every sixth character from position 32, shifted up.
-QByteArray encodePasswordLine(const QString& password)
-{
-    const QByteArray clear = Ansi::fromUnicode(password);
-    QByteArray line(32 + 6 * clear.size() + 55, 'Z');
-    int shift = 2;
-    for (qsizetype i = 0; i < clear.size(); ++i) {
-        line[31 + 6 * i] = char(static_cast<unsigned char>(clear[i]) + shift);
-        shift = shift == 6 ? 1 : shift + 1;
-    }
-    return line;
-}
 
 class ConnectionManagerTest : public ::testing::Test {
 protected:
