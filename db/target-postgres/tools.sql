@@ -255,11 +255,24 @@ DECLARE
     login       text := lower(btrim(role_name));
     schema_name text;
 BEGIN
-    IF NOT EXISTS (SELECT 1 FROM pg_catalog.pg_roles r WHERE r.rolname = login) THEN
-        EXECUTE format('CREATE ROLE %I LOGIN PASSWORD %L', login, password);
-    ELSE
-        EXECUTE format('ALTER ROLE %I LOGIN PASSWORD %L', login, password);
-    END IF;
+    -- Roles belong to the whole server: scratch databases filled at the same
+    -- time (parallel tests) race for the same role row ("tuple concurrently
+    -- updated", or a role created in between). Such a collision is retried.
+    FOR attempt IN 1..50 LOOP
+        BEGIN
+            IF NOT EXISTS (SELECT 1 FROM pg_catalog.pg_roles r WHERE r.rolname = login) THEN
+                EXECUTE format('CREATE ROLE %I LOGIN PASSWORD %L', login, password);
+            ELSE
+                EXECUTE format('ALTER ROLE %I LOGIN PASSWORD %L', login, password);
+            END IF;
+            EXIT;
+        EXCEPTION WHEN duplicate_object OR unique_violation OR internal_error THEN
+            IF attempt = 50 THEN
+                RAISE;
+            END IF;
+            PERFORM pg_sleep(0.05 + random() * 0.1);
+        END;
+    END LOOP;
     EXECUTE format('GRANT CONNECT ON DATABASE %I TO %I', current_database(), login);
     INSERT INTO qorroot.plantdb_login (rolname) VALUES (login) ON CONFLICT DO NOTHING;
     PERFORM qorroot.grant_schema('qorroot', login);

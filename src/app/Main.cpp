@@ -4,6 +4,7 @@
 #include "core/AppInfo.h"
 #include "core/Clock.h"
 #include "core/CoreKeys.h"
+#include "core/HelpTopic.h"
 #include "core/Globals.h"
 #include "core/QORConfiguration.h"
 #include "core/QORLoggerTXT.h"
@@ -17,6 +18,7 @@
 #include "source/CustomConfiguration.h"
 #include "target/CommonAINFOnavigator.h"
 #include "ui/CommonUI.h"
+#include "ui/CommonUIConnectProgress.h"
 #include "ui/QMessageBoxPresenter.h"
 
 #include <QCoreApplication>
@@ -37,6 +39,7 @@ struct ProcessObjects {
     std::unique_ptr<QORConfiguration> config;
     std::unique_ptr<CommonAINFOnavigator> ainfoNavigator;
     std::unique_ptr<QMessageBoxPresenter> presenter;
+    std::unique_ptr<ConnectProgressWindow> connectProgress;
     std::unique_ptr<CommonUI> mainWindow;
     std::unique_ptr<CommonNTSERVICE> serviceForm;
 };
@@ -125,15 +128,6 @@ void applyLogSettings()
     Logger->LSM_Run();
 }
 
-void SetHelpFile()
-{
-    QString folder = App::Path().trimmed();
-    if (!folder.endsWith('/'))
-        folder += '/';
-    // Help pages live as <topic>.html in the "help" folder of the application home.
-    App::setHelpFile(folder + "help");
-}
-
 void writeDiagnostics()
 {
     Logger->WriteLog("PATH=" + App::Path(), 2);
@@ -205,6 +199,8 @@ bool Main(const QString& commandLine)
     if (!ServiceMode) {
         objects().presenter = std::make_unique<QMessageBoxPresenter>();
         MsgBoxHandler->setPresenter(objects().presenter.get());
+        objects().connectProgress = std::make_unique<ConnectProgressWindow>();
+        setConnectProgress(objects().connectProgress.get());
     }
     Config->setLogHandler(Logger);
     Config->setPath(App::Path() + "/" + App::EXEName() + ".xml");
@@ -249,6 +245,8 @@ void ShutdownProcessObjects()
 {
     ProcessObjects& o = objects();
     o.mainWindow.reset();
+    setConnectProgress(nullptr);
+    o.connectProgress.reset();
     o.serviceForm.reset();
     if (Logger)
         Logger->closeLog();

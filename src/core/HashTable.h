@@ -55,7 +55,7 @@ public:
 
     //! Diagnostics for tests and tuning: the number of usable slots (slot 0
     //! not counted) and the slot that holds a key (0 when it is not stored).
-    qint32 slotCapacity() const { return static_cast<qint32>(m_slots.size()) - 1; }
+    qint32 slotCapacity() const { return static_cast<qint32>(m_slots.size()) - 1 + m_pendingSlots; }
     qint32 slotIndex(const QString& key) const { return locate(normalizedKey(key)).slot; }
 
 private:
@@ -88,6 +88,10 @@ private:
     qint32 m_count = 0;
     qint32 m_initialSlotCount = 0;
     qint32 m_growthChunk = 0;
+    // The initial slots are made when the first key arrives, so that the many
+    // small tables that are sized and filled per record, or never filled,
+    // cost no more than their buckets.
+    qint32 m_pendingSlots = 0;
     bool m_ignoreCase = false;
 };
 
@@ -111,10 +115,9 @@ void HashTable<T>::SetSize(qint32 bucketCount, qint32 initialSlotCount, qint32 g
         m_growthChunk = growthChunk;
     m_count = 0;
     m_freeHead = 0;
-    m_buckets.assign(static_cast<std::size_t>(bucketCount), 0);
-    m_slots.clear();
-    m_slots.resize(1); // slot 0 is never used, so that index 0 means "none"
-    growSlots(m_initialSlotCount);
+    std::vector<qint32>(static_cast<std::size_t>(bucketCount), 0).swap(m_buckets);
+    std::vector<Slot>(1).swap(m_slots); // slot 0 is never used, so that index 0 means "none"
+    m_pendingSlots = m_initialSlotCount;
 }
 
 template <typename T>
@@ -256,6 +259,10 @@ qint32 HashTable<T>::findOrCreate(const QString& key, bool& created)
 template <typename T>
 qint32 HashTable<T>::takeFreeSlot()
 {
+    if (m_freeHead == 0 && m_pendingSlots > 0) {
+        growSlots(m_pendingSlots);
+        m_pendingSlots = 0;
+    }
     if (m_freeHead == 0)
         growSlots(m_growthChunk > 0 ? m_growthChunk : 1);
     const qint32 slot = m_freeHead;

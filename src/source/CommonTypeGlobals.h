@@ -2,6 +2,8 @@
 // case-insensitive matching switches, and the registration of their keys.
 #pragma once
 
+#include <QString>
+
 namespace limsbridge {
 
 class QORConfiguration;
@@ -12,5 +14,13 @@ extern bool CommentWriterEnabled;
 
 //! Registers the unit-conversion keys and the two matching switches of the target side.
 void RegisterMatchingDefaults(QORConfiguration& config);
+
+//! True only when "TARGET\IGNORECASEDURINGMATCH\ENABLED" in the global
+//! configuration is exactly "TRUE"; false on any error or without a configuration.
+bool IgnoreCaseEnabled();
+
+//! The source connection string of the current configuration, with "###" in
+//! place of the password when mask is true; empty text when it cannot be built.
+QString SourceConnectionString(bool mask);
 
 } // namespace limsbridge

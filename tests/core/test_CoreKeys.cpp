@@ -17,8 +17,9 @@ TEST(CoreKeys, TableHoldsTheSeventySixKeysWithBranchesFirst)
         EXPECT_FALSE(seen.contains(key)) << entry.key;
         const qsizetype slash = key.lastIndexOf('\\');
         // A registered parent branch always comes before its children.
-        if (slash > 0 && QStringList({"OPTIONS", "SOURCE", "TARGET", "ZURIVARU", "CSV"}).contains(key.left(slash)))
+        if (slash > 0 && QStringList({"OPTIONS", "SOURCE", "TARGET", "ZURIVARU", "CSV"}).contains(key.left(slash))) {
             EXPECT_TRUE(seen.contains(key.left(slash))) << entry.key;
+        }
         seen << key;
     }
 }

@@ -21,8 +21,9 @@ TEST(VbConvert, IsNumericAndToDouble)
         EXPECT_EQ(Vb::IsNumeric(QString(row.text)), row.numeric) << row.text;
         const auto value = Vb::ToDouble(row.text);
         EXPECT_EQ(value.has_value(), row.numeric) << row.text;
-        if (value)
+        if (value) {
             EXPECT_DOUBLE_EQ(*value, row.value) << row.text;
+        }
     }
     EXPECT_TRUE(Vb::IsNumeric(QVariant(3.5)));
     EXPECT_FALSE(Vb::IsNumeric(QVariant()));

@@ -1,0 +1,74 @@
+#include "CommentsInt.h"
+
+#include "target/AuditUser.h"
+#include "target/ProcedureCommand.h"
+
+#include "platform/DbCommand.h"
+#include "platform/RaisedError.h"
+
+namespace limsbridge {
+
+namespace {
+
+using Type = DbDataType;
+constexpr auto In = DbParameterDirection::Input;
+
+// The comment procedures spell the id "varId" and the writer's user "audittuser".
+constexpr ProcedureParameter kDelete[] = {
+    {"date", Type::Date, In, 0},
+    {"varId", Type::Integer, In, 0},
+    {"audituser", Type::VarChar, In, 50},
+};
+constexpr ProcedureParameter kWrite[] = {
+    {"date", Type::Date, In, 0},
+    {"varId", Type::Integer, In, 0},
+    {"comment_in", Type::VarWChar, In, 2000},
+    {"audittuser", Type::VarChar, In, 50},
+};
+
+const ProcedureSignature kSignatures[] = {
+    {"deletecmts", kDelete},
+    {"WRITETBL_C", kWrite},
+};
+
+} // namespace
+
+CommentsInt::CommentsInt() = default;
+CommentsInt::~CommentsInt() = default;
+
+void CommentsInt::Connect(DbConnection& connection) {
+    m_connection = &connection;
+    for (auto& command : m_commands)
+        command.reset();
+}
+
+DbCommand& CommentsInt::prepared(Procedure procedure) {
+    const auto index = static_cast<size_t>(procedure);
+    if (!m_commands[index]) {
+        if (!m_connection)
+            throw RaisedError(91, QStringLiteral("Object variable or With block variable not set"));
+        m_commands[index] = PrepareProcedure(*m_connection, kSignatures[index]);
+    }
+    return *m_commands[index];
+}
+
+void CommentsInt::WriteData(const QDateTime& day, qint32 varId, const QString& comment) {
+    DbCommand& write = prepared(Procedure::Write);
+    write.Parameter(0).setValue(day);
+    write.Parameter(1).setValue(varId);
+    write.Parameter(2).setValue(comment.isNull() ? QVariant(QStringLiteral("")) : QVariant(comment));
+    write.Parameter(3).setValue(CurrentAuditUser());
+    write.Execute();
+}
+
+void CommentsInt::deletecmts(const QDateTime& day, qint32 varId) {
+    DbCommand& remove = prepared(Procedure::Delete);
+    remove.Parameter(0).setValue(day);
+    remove.Parameter(1).setValue(varId);
+    remove.Parameter(2).setValue(CurrentAuditUser());
+    remove.Execute();
+}
+
+void CommentsInt::Seekcmts(const QDateTime&, qint32, QString&, QString&, QDateTime&) {}
+
+} // namespace limsbridge
