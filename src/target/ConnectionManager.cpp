@@ -102,6 +102,22 @@ QString ConnectionManager::DecodePasswordLine(const QByteArray& line)
     return Ansi::toUnicode(result);
 }
 
+QByteArray ConnectionManager::EncodePasswordLine(const QString& password)
+{
+    const QByteArray clear = Ansi::fromUnicode(password);
+    // Carried characters sit at 32, 38, 44, ... and the line must run 55
+    // characters past the last one.
+    QByteArray line(32 + 6 * clear.size() + 55, 'Q');
+    for (qsizetype i = 0; i < line.size(); ++i)
+        line[i] = char('A' + (i * 7) % 26);
+    int shift = 2;
+    for (qsizetype i = 0; i < clear.size(); ++i) {
+        line[31 + 6 * i] = char(static_cast<unsigned char>(clear[i]) + shift);
+        shift = shift == 6 ? 1 : shift + 1;
+    }
+    return line;
+}
+
 QString ConnectionManager::GetPwdFromFile(const QString& path) const
 {
     QFile file(path);

@@ -45,6 +45,9 @@ public:
 
     //! Decodes the first line of a password file.
     static QString DecodePasswordLine(const QByteArray& line);
+    //! The first line of a password file that carries the password; the
+    //! characters between the carried ones are filler.
+    static QByteArray EncodePasswordLine(const QString& password);
 
 private:
     QString LookupFacilityDataSource(const QString& facility) const;

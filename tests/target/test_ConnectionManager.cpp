@@ -162,3 +162,12 @@ TEST_F(ConnectionManagerTest, ConfigureReadsTheSettingsAndSetsTheDialect)
     }
     Config = nullptr;
 }
+
+TEST(PasswordLine, EncodedLinesDecodeToThePassword)
+{
+    for (const QString& password : {QString(), QString("a"), QString("Plant#Test1"), QString("ÄÖü 12345678")}) {
+        const QByteArray line = ConnectionManager::EncodePasswordLine(password);
+        EXPECT_EQ(line.size(), 32 + 6 * password.size() + 55);
+        EXPECT_EQ(ConnectionManager::DecodePasswordLine(line), password) << password.toStdString();
+    }
+}

@@ -25,10 +25,12 @@
 //             collector=1 units=mg/L decplaces=2 approval=1 varnum=10 locid=3 disabled
 //   symbolrule PLANT1 <varid> <position> <rule> [factor]
 //   logins    <password>                      (QORDBA, QORROOT and one per facility)
+//   passwordfile <path> <password>            (writes the program's password file tzpo.pzt)
 //
 // A variable line prints "variable <facility> <name> <varid>".
 
 #include "support/PlantDb.h"
+#include "target/ConnectionManager.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -215,6 +217,16 @@ bool applyLine(PlantDb& db, const QStringList& w, QString& message)
         if (!need(2))
             return false;
         ok = db.grantLogins(w[1]);
+    } else if (kind == "passwordfile") {
+        if (!need(3))
+            return false;
+        QFile file(w[1]);
+        ok = file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+             file.write(limsbridge::ConnectionManager::EncodePasswordLine(w[2]) + "\r\n") > 0;
+        if (!ok) {
+            message = "cannot write " + w[1];
+            return false;
+        }
     } else {
         message = "unknown item '" + w[0] + "'";
         return false;

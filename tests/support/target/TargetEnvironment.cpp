@@ -11,6 +11,7 @@
 #include "source/CommonTypeGlobals.h"
 #include "source/CustomConfiguration.h"
 #include "target/CommonAINFOnavigator.h"
+#include "target/ConnectionManager.h"
 
 #include <QFile>
 
@@ -20,14 +21,7 @@ namespace limsbridge::testing {
 
 QByteArray encodePasswordLine(const QString& password)
 {
-    const QByteArray clear = Ansi::fromUnicode(password);
-    QByteArray line(32 + 6 * clear.size() + 55, 'Z');
-    int shift = 2;
-    for (qsizetype i = 0; i < clear.size(); ++i) {
-        line[31 + 6 * i] = char(static_cast<unsigned char>(clear[i]) + shift);
-        shift = shift == 6 ? 1 : shift + 1;
-    }
-    return line;
+    return ConnectionManager::EncodePasswordLine(password);
 }
 
 TargetEnvironment::TargetEnvironment(int dbType)
