@@ -13,7 +13,9 @@
 #include "csvcloud/PasswordScrambler.h"
 #include "platform/NetInfo.h"
 #include "platform/RaisedError.h"
+#include "import/ImportWorkflows.h"
 #include "service/CommonNTSERVICE.h"
+#include "service/ServiceImportRoutines.h"
 #include "source/CommonTypeGlobals.h"
 #include "source/CustomConfiguration.h"
 #include "target/CommonAINFOnavigator.h"
@@ -238,7 +240,20 @@ void StartServiceMode()
     auto& form = objects().serviceForm;
     form = std::make_unique<CommonNTSERVICE>();
     form->setCaption(QString::fromUtf8(VersionInfo::ProductName));
+    // The CSV-list import is not part of this program yet; the scheduler's
+    // headless stand-in logs that nothing was imported from a CSV list.
+    ServiceImportRoutines routines = HeadlessServiceImportRoutines();
+    routines.ImportAll = ImportAll;
+    form->setImportRoutines(std::move(routines));
     form->RunNTService();
+}
+
+void RequestEnd(int signal)
+{
+    if (auto& form = objects().serviceForm)
+        form->EndWhenIdle(signal);
+    else
+        QCoreApplication::quit();
 }
 
 void ShutdownProcessObjects()

@@ -18,6 +18,10 @@ void StartServiceMode();
 //! The interactive window's caption.
 QString InteractiveCaption();
 
+//! Ends the process's event loop; in service mode only once no scheduled
+//! import is running, so that a run in progress finishes its writes.
+void RequestEnd(int signal);
+
 //! Closes the log and releases the process-wide objects (at the end of the process).
 void ShutdownProcessObjects();
 

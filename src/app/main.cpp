@@ -23,7 +23,7 @@ int main(int argc, char* argv[])
     else
         app = std::make_unique<QApplication>(argc, argv);
 
-    limsbridge::TerminationSignals termination([](int) { QCoreApplication::quit(); });
+    limsbridge::TerminationSignals termination([](int signal) { limsbridge::RequestEnd(signal); });
     int exitCode = 1;
     if (limsbridge::Main(commandLine))
         exitCode = app->exec();

@@ -158,7 +158,11 @@ TEST_F(Startup, VerbosityAndRetentionAreClampedAndWrittenBack)
         {"2.5", "7.5", "2", "8"}, {"99999999", "-99999999", "9", "7"},
     };
     for (const Row& row : rows) {
-        writeConfig(home(), QString("<LOG_VERBOSITY>%1</LOG_VERBOSITY><KEEP_LOGS_FOR>%2</KEEP_LOGS_FOR>")
+        // An hourly run at minute 60 is never due at start: the scheduler's first
+        // tick would re-read the file and apply the verbosity unclamped.
+        writeConfig(home(), QString("<LOG_VERBOSITY>%1</LOG_VERBOSITY><KEEP_LOGS_FOR>%2</KEEP_LOGS_FOR>"
+                                    "<AUTOMATED_IMPORT><SCHEDULE><HOURLY>YES</HOURLY>"
+                                    "<HOURLY_MINUTE>60</HOURLY_MINUTE></SCHEDULE></AUTOMATED_IMPORT>")
                                 .arg(row.verbosity, row.keep));
         const QStringList lines = runService();
         ASSERT_TRUE(started());

@@ -72,13 +72,25 @@ LimsFixture::LimsFixture(LimsDriver driver) : m_driver(driver) {
     RegisterMatchingDefaults(*m_config);
     RegisterSourceDefaults(*m_config);
     m_navigator = std::make_unique<CommonAINFOnavigator>();
+    m_activeConfig = m_config.get();
+    m_activeLogger = m_logger.get();
 
     Logger = m_logger.get();
     MsgBoxHandler = m_msgBoxHandler.get();
     Config = m_config.get();
     AinfoNavigator = m_navigator.get();
     ServiceMode = true;
+    openDatabase();
+}
 
+LimsFixture::LimsFixture(LimsDriver driver, QORConfiguration& sharedConfig, QORLoggerTXT& sharedLogger)
+    : m_driver(driver), m_activeConfig(&sharedConfig), m_activeLogger(&sharedLogger) {
+    m_navigator = std::make_unique<CommonAINFOnavigator>();
+    AinfoNavigator = m_navigator.get();
+    openDatabase();
+}
+
+void LimsFixture::openDatabase() {
     if (m_driver == LimsDriver::PostgreSql) {
         m_scratch = std::make_unique<ScratchDatabase>();
     } else {
@@ -109,7 +121,8 @@ LimsFixture::~LimsFixture() {
     if (AinfoNavigator == m_navigator.get())
         AinfoNavigator = nullptr;
     m_scratch.reset();
-    App::setPath(QString());
+    if (m_config)
+        App::setPath(QString());
 }
 
 void LimsFixture::install() {
@@ -157,15 +170,15 @@ QString LimsFixture::dataSource() const {
 
 void LimsFixture::useAsSource(const QString& query, int kind) {
     const bool pg = m_driver == LimsDriver::PostgreSql;
-    m_config->setItem("K52907\\DB_CONN_DBMS_TYPE", QString::number(kind));
-    m_config->setItem("K52907\\DB_CONN_OLE_DB_PROVIDER", pg ? "PostgreSQL" : "SQLite");
-    m_config->setItem("K52907\\DB_CONN_SOURCE", dataSource());
-    m_config->setItem("K52907\\DB_CONN_NAME", QString::fromLatin1(kSchema));
-    m_config->setItem("K52907\\DB_CONN_USERNAME", pg ? "lims" : "");
-    m_config->setItem("K52907\\DB_CONN_PASSWORD", pg ? QString::fromLatin1(kPassword) : QString());
-    m_config->setItem("K52907\\DB_CONN_TIMEOUT", "10");
-    m_config->setItem("K52907\\DB_CONN_COMMAND_TIMEOUT", "30");
-    m_config->setItem("K52907\\SOURCE_QUERY", query);
+    m_activeConfig->setItem("K52907\\DB_CONN_DBMS_TYPE", QString::number(kind));
+    m_activeConfig->setItem("K52907\\DB_CONN_OLE_DB_PROVIDER", pg ? "PostgreSQL" : "SQLite");
+    m_activeConfig->setItem("K52907\\DB_CONN_SOURCE", dataSource());
+    m_activeConfig->setItem("K52907\\DB_CONN_NAME", QString::fromLatin1(kSchema));
+    m_activeConfig->setItem("K52907\\DB_CONN_USERNAME", pg ? "lims" : "");
+    m_activeConfig->setItem("K52907\\DB_CONN_PASSWORD", pg ? QString::fromLatin1(kPassword) : QString());
+    m_activeConfig->setItem("K52907\\DB_CONN_TIMEOUT", "10");
+    m_activeConfig->setItem("K52907\\DB_CONN_COMMAND_TIMEOUT", "30");
+    m_activeConfig->setItem("K52907\\SOURCE_QUERY", query);
 }
 
 void LimsFixture::exec(const QString& sql) {
@@ -224,19 +237,19 @@ void LimsFixture::addResult(const QString& ordNo, const QString& analyte, const 
 }
 
 void LimsFixture::mapAdditionalInfo(const QList<QPair<QString, QString>>& sourceToTarget) {
-    m_config->setItem("TARGET\\AINFO\\ENABLED", "TRUE");
+    m_activeConfig->setItem("TARGET\\AINFO\\ENABLED", "TRUE");
     int entry = 0;
     for (const auto& [source, target] : sourceToTarget) {
         const QString base = "TARGET\\AINFO\\MAP" + QString::number(++entry) + "\\";
-        m_config->setItem(base + "ENABLED", "TRUE");
-        m_config->setItem(base + "SOURCEID", source);
-        m_config->setItem(base + "TARGETID", target);
+        m_activeConfig->setItem(base + "ENABLED", "TRUE");
+        m_activeConfig->setItem(base + "SOURCEID", source);
+        m_activeConfig->setItem(base + "TARGETID", target);
     }
     m_navigator->LoadMap();
 }
 
 QStringList LimsFixture::logLines() const {
-    QFile file(m_logger->currentFile());
+    QFile file(m_activeLogger->currentFile());
     QStringList lines;
     if (!file.open(QIODevice::ReadOnly))
         return lines;

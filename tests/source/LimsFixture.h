@@ -39,13 +39,17 @@ public:
 
     //! For PostgreSQL call LB_REQUIRE_PG() before constructing one.
     explicit LimsFixture(LimsDriver driver);
+    //! Uses the process-wide logger and configuration a test has already set
+    //! up (a target environment, for instance) instead of making its own; the
+    //! application home stays as it is.
+    LimsFixture(LimsDriver driver, QORConfiguration& sharedConfig, QORLoggerTXT& sharedLogger);
     ~LimsFixture();
     LimsFixture(const LimsFixture&) = delete;
     LimsFixture& operator=(const LimsFixture&) = delete;
 
     LimsDriver driver() const { return m_driver; }
-    QORConfiguration& config() { return *m_config; }
-    QORLoggerTXT& logger() { return *m_logger; }
+    QORConfiguration& config() { return *m_activeConfig; }
+    QORLoggerTXT& logger() { return *m_activeLogger; }
     CommonAINFOnavigator& navigator() { return *m_navigator; }
     QString home() const { return m_home.path(); }
     //! PostgreSQL: "host:port/database"; SQLite: the database file.
@@ -83,6 +87,7 @@ public:
 
 private:
     void install();
+    void openDatabase();
 
     LimsDriver m_driver;
     QTemporaryDir m_home;
@@ -93,6 +98,8 @@ private:
     std::unique_ptr<QORmsgBoxHandler> m_msgBoxHandler;
     std::unique_ptr<QORConfiguration> m_config;
     std::unique_ptr<CommonAINFOnavigator> m_navigator;
+    QORConfiguration* m_activeConfig = nullptr;
+    QORLoggerTXT* m_activeLogger = nullptr;
 };
 
 } // namespace limsbridge::testing
