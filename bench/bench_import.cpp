@@ -7,6 +7,7 @@
 //
 // Prints values written per second for both, and as its last line
 // "ratio: <import/plain loop>".
+#include "platform/ProcessTimeZone.h"
 #include "source/LimsFixture.h"
 
 #include "core/Globals.h"
@@ -163,6 +164,8 @@ int plainLoop(const Plant& plant, int count) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // As the program does at startup.
+    limsbridge::PinProcessTimeZone();
     QCoreApplication app(argc, argv);
     if (!testServer().available) {
         std::fprintf(stderr, "LIMSBRIDGE_TEST_PG is not set\n");

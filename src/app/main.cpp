@@ -1,6 +1,7 @@
 // The executable: "limsbridge NTSERVICE" runs headless as the scheduled
 // service, anything else opens the main window.
 #include "app/Main.h"
+#include "platform/ProcessTimeZone.h"
 #include "platform/TerminationSignals.h"
 
 #include <QApplication>
@@ -11,6 +12,7 @@
 
 int main(int argc, char* argv[])
 {
+    limsbridge::PinProcessTimeZone();
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
