@@ -352,4 +352,14 @@ void DbConnection::openOdbc(const DbConnectionString& settings, const QString& p
     m_driver = DbDriverKind::Odbc;
 }
 
+DbError DbConnection::firstErrorOr(const RaisedError& raised) const
+{
+    if (!m_errors.isEmpty())
+        return m_errors.first();
+    DbError error;
+    error.Number = raised.number();
+    error.Description = raised.description();
+    return error;
+}
+
 } // namespace limsbridge

@@ -15,6 +15,7 @@
 namespace limsbridge {
 
 class DbConnectionString;
+class RaisedError;
 
 //! The SQL dialect the callers write: it decides which connection-string key
 //! names the schema (Oracle: User ID, SQL Server: Initial Catalog).
@@ -63,6 +64,9 @@ public:
 
     //! The errors of the last failed operation; cleared when an operation starts.
     const QList<DbError>& Errors() const { return m_errors; }
+    //! The first error of the list, or the raised error when the list is empty:
+    //! what "the connection's first error" means in failure lines.
+    DbError firstErrorOr(const RaisedError& raised) const;
 
     //! Runs a statement and returns the rows it affected (-1 when the driver cannot tell).
     long Execute(const QString& sql);

@@ -123,14 +123,9 @@ bool CustomSource::OpenSourceConnection() {
         ConfigureSourceConnection(*connection);
         connection->Open();
     } catch (const RaisedError& error) {
-        long number = error.number();
-        QString description = error.description();
-        if (!connection->Errors().isEmpty()) {
-            number = connection->Errors().first().Number;
-            description = connection->Errors().first().Description;
-        }
-        LogActivity("Unable to Open Connection to database. Error : " + QString::number(number) + " - " +
-                        description,
+        const DbError first = connection->firstErrorOr(error);
+        LogActivity("Unable to Open Connection to database. Error : " + QString::number(first.Number) + " - " +
+                        first.Description,
                     1);
         // The connection that did not open is not kept: the next read tries afresh.
         return false;

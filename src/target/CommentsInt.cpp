@@ -33,23 +33,18 @@ const ProcedureSignature kSignatures[] = {
 
 } // namespace
 
-CommentsInt::CommentsInt() = default;
+CommentsInt::CommentsInt()
+    : m_procedures(kSignatures)
+{
+}
 CommentsInt::~CommentsInt() = default;
 
 void CommentsInt::Connect(DbConnection& connection) {
-    m_connection = &connection;
-    for (auto& command : m_commands)
-        command.reset();
+    m_procedures.Connect(connection);
 }
 
 DbCommand& CommentsInt::prepared(Procedure procedure) {
-    const auto index = static_cast<size_t>(procedure);
-    if (!m_commands[index]) {
-        if (!m_connection)
-            throw RaisedError(91, QStringLiteral("Object variable or With block variable not set"));
-        m_commands[index] = PrepareProcedure(*m_connection, kSignatures[index]);
-    }
-    return *m_commands[index];
+    return m_procedures.prepared(static_cast<size_t>(procedure));
 }
 
 void CommentsInt::WriteData(const QDateTime& day, qint32 varId, const QString& comment) {

@@ -3,6 +3,8 @@
 // the database or the procedures are raised (RaisedError) to the caller.
 #pragma once
 
+#include "ProcedureCommand.h"
+
 #include <QDateTime>
 #include <QString>
 #include <QVariant>
@@ -41,8 +43,7 @@ public:
 private:
     DbCommand& prepared(Procedure procedure);
 
-    DbConnection* m_connection = nullptr;
-    std::array<std::unique_ptr<DbCommand>, 2> m_commands;
+    PreparedProcedures m_procedures;
 };
 
 } // namespace limsbridge

@@ -93,14 +93,9 @@ bool CommonFacilityWriter::OpenFacilityConnection() {
     try {
         connection->Open();
     } catch (const RaisedError& error) {
-        long number = error.number();
-        QString description = error.description();
-        if (!connection->Errors().isEmpty()) {
-            number = connection->Errors().first().Number;
-            description = connection->Errors().first().Description;
-        }
-        LogActivity("Unable to Open Connection to Vell OXMO. Error : " + QString::number(number) + " - " +
-                        description,
+        const DbError first = connection->firstErrorOr(error);
+        LogActivity("Unable to Open Connection to Vell OXMO. Error : " + QString::number(first.Number) + " - " +
+                        first.Description,
                     1);
         // Nothing is kept of a connection that never opened: the next write tries anew.
         return false;

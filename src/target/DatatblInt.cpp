@@ -58,23 +58,18 @@ QVariant textParameter(const QString& text) {
 
 } // namespace
 
-DatatblInt::DatatblInt() = default;
+DatatblInt::DatatblInt()
+    : m_procedures(kSignatures)
+{
+}
 DatatblInt::~DatatblInt() = default;
 
 void DatatblInt::Connect(DbConnection& connection) {
-    m_connection = &connection;
-    for (auto& command : m_commands)
-        command.reset();
+    m_procedures.Connect(connection);
 }
 
 DbCommand& DatatblInt::prepared(Procedure procedure) {
-    const auto index = static_cast<size_t>(procedure);
-    if (!m_commands[index]) {
-        if (!m_connection)
-            throw RaisedError(91, QStringLiteral("Object variable or With block variable not set"));
-        m_commands[index] = PrepareProcedure(*m_connection, kSignatures[index]);
-    }
-    return *m_commands[index];
+    return m_procedures.prepared(static_cast<size_t>(procedure));
 }
 
 void DatatblInt::SeekDateVarId(const QDateTime& day, qint32 varId, double& value, QString& textValue,

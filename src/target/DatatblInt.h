@@ -4,6 +4,8 @@
 // procedures are raised (RaisedError) to the caller.
 #pragma once
 
+#include "ProcedureCommand.h"
+
 #include <QDateTime>
 #include <QString>
 #include <QVariant>
@@ -50,10 +52,7 @@ public:
 private:
     DbCommand& prepared(Procedure procedure);
 
-    DbConnection* m_connection = nullptr;
-    // Each command is prepared when it is first used: most objects seek and
-    // write, few delete or set the forced flag.
-    std::array<std::unique_ptr<DbCommand>, 4> m_commands;
+    PreparedProcedures m_procedures;
     bool m_noMatch = true;
 };
 
