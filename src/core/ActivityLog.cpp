@@ -37,6 +37,11 @@ void LogActivity(const QString& text, int level)
         Logger->WriteLog(text, level);
 }
 
+bool ActivityLevelWanted(int level)
+{
+    return Logger && Logger->Enabled() && Logger->Verbosity() >= qBound(0, level, 9);
+}
+
 void ClearActivityLog()
 {
     if (g_sink)

@@ -23,6 +23,9 @@ ActivitySink* activitySink();
 
 //! Writes an activity line of the given level (0..9).
 void LogActivity(const QString& text, int level);
+//! True when an activity line of the level would be written anywhere, so that
+//! callers on a hot path can skip building a line nobody reads.
+bool ActivityLevelWanted(int level);
 //! Empties the activity list.
 void ClearActivityLog();
 

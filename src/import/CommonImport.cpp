@@ -153,15 +153,17 @@ bool CommonImport::WriteRecordMatches(const QString& facility, qint32 recordNumb
         QString logBookId;
         finder.MatchExistsLogbook(logBookId, record, facility, m_logbookIds, m_logbookFacilities,
                                   m_logbookCrossReferences);
-        LogActivity(QStringLiteral("Variable or logbook not found for source record #") +
-                        QString::number(recordNumber),
-                    9);
+        if (ActivityLevelWanted(9))
+            LogActivity(QStringLiteral("Variable or logbook not found for source record #") +
+                            QString::number(recordNumber),
+                        9);
         return true;
     }
 
-    LogActivity(QStringLiteral("Found ") + QString::number(finder.RecordCound()) +
-                    QStringLiteral(" variables matching source record #") + QString::number(recordNumber),
-                3);
+    if (ActivityLevelWanted(3))
+        LogActivity(QStringLiteral("Found ") + QString::number(finder.RecordCound()) +
+                        QStringLiteral(" variables matching source record #") + QString::number(recordNumber),
+                    3);
     for (; !finder.EOF_(); finder.MoveNext()) {
         const std::shared_ptr<CommonTypeVarRec> V = finder.CurrentTypeVarRec();
         if (!V)

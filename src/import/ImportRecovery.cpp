@@ -29,6 +29,18 @@ void letPendingEventsRun() {
         QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
+// The two activity lines of a failed attempt; the second party is always
+// named "source", for the plant database too, as the lines have always read.
+void logRetry(const QString& party, const RecoverySettings& settings, qint32 attempt) {
+    LogActivity(QStringLiteral("Connection error occured while communicating with ") + party +
+                    QStringLiteral(". Will attempt to re-connect to source for ") +
+                    QString::number(settings.attempts - attempt + 1) + QStringLiteral(" times"),
+                1);
+    LogActivity(QStringLiteral("Waiting for ") + settings.secondsText +
+                    QStringLiteral(" seconds before attempting to re-connect ... "),
+                1);
+}
+
 } // namespace
 
 RecoverySettings RecoverySettings::Read(const QString& branch) {
@@ -71,13 +83,7 @@ bool CommonImport::ReadSourceWithRecovery(CustomSource& source) {
             return true;
         }
         m_statistics.AddSourceConnectionFailure();
-        LogActivity(QStringLiteral("Connection error occured while communicating with source. Will attempt to "
-                                   "re-connect to source for ") +
-                        QString::number(settings.attempts - attempt + 1) + QStringLiteral(" times"),
-                    1);
-        LogActivity(QStringLiteral("Waiting for ") + settings.secondsText +
-                        QStringLiteral(" seconds before attempting to re-connect ... "),
-                    1);
+        logRetry(QStringLiteral("source"), settings, attempt);
         source.DestroyConnection();
         RecoveryWait(settings.waitMilliseconds);
     }
@@ -96,13 +102,7 @@ bool CommonImport::WriteWithRecovery(const std::function<bool()>& write) {
         if (write())
             return true;
         m_statistics.AddTargetConnectionFailure();
-        LogActivity(QStringLiteral("Connection error occured while communicating with Vell OXMO. Will attempt to "
-                                   "re-connect to source for ") +
-                        QString::number(settings.attempts - attempt + 1) + QStringLiteral(" times"),
-                    1);
-        LogActivity(QStringLiteral("Waiting for ") + settings.secondsText +
-                        QStringLiteral(" seconds before attempting to re-connect ... "),
-                    1);
+        logRetry(QStringLiteral("Vell OXMO"), settings, attempt);
         m_writer->DestroyConnection();
         RecoveryWait(settings.waitMilliseconds);
     }

@@ -56,30 +56,11 @@ const char* limsDriverName(LimsDriver driver) {
 
 LimsFixture::LimsFixture(LimsDriver driver) : m_driver(driver) {
     App::setPath(m_home.path());
-    m_logger = std::make_unique<QORLoggerTXT>();
-    m_logger->setLogPath(m_home.path() + "/log");
-    m_logger->setEnabled(true);
-    m_logger->setBufferLength(1);
-    m_logger->setVerbosity(9);
-    m_msgBoxHandler = std::make_unique<QORmsgBoxHandler>();
-    m_msgBoxHandler->setLogHandler(m_logger.get());
-    m_msgBoxHandler->setSilentOperation(true);
-    m_config = std::make_unique<QORConfiguration>();
-    m_config->setLogHandler(m_logger.get());
-    m_config->setPath(m_home.path() + "/limsbridge.xml");
-    RegisterCoreKeys(*m_config, Clock::now());
-    CommonAINFOnavigator::DefineTree(*m_config);
-    RegisterMatchingDefaults(*m_config);
-    RegisterSourceDefaults(*m_config);
+    m_process = std::make_unique<TestProcess>(m_home.path());
     m_navigator = std::make_unique<CommonAINFOnavigator>();
-    m_activeConfig = m_config.get();
-    m_activeLogger = m_logger.get();
-
-    Logger = m_logger.get();
-    MsgBoxHandler = m_msgBoxHandler.get();
-    Config = m_config.get();
+    m_activeConfig = &m_process->config();
+    m_activeLogger = &m_process->logger();
     AinfoNavigator = m_navigator.get();
-    ServiceMode = true;
     openDatabase();
 }
 
@@ -112,17 +93,13 @@ LimsFixture::~LimsFixture() {
         }
         QSqlDatabase::removeDatabase(m_sqliteConnection);
     }
-    if (Logger == m_logger.get())
-        Logger = nullptr;
-    if (MsgBoxHandler == m_msgBoxHandler.get())
-        MsgBoxHandler = nullptr;
-    if (Config == m_config.get())
-        Config = nullptr;
     if (AinfoNavigator == m_navigator.get())
         AinfoNavigator = nullptr;
     m_scratch.reset();
-    if (m_config)
+    if (m_process) {
+        m_process.reset();
         App::setPath(QString());
+    }
 }
 
 void LimsFixture::install() {

@@ -6,6 +6,8 @@
 // navigator, and the source keys pointing at the database.
 #pragma once
 
+#include "support/target/TestProcess.h"
+
 #include "support/PgTestServer.h"
 
 #include <QDateTime>
@@ -94,9 +96,8 @@ private:
     std::unique_ptr<ScratchDatabase> m_scratch;
     QString m_sqliteFile;
     QString m_sqliteConnection;
-    std::unique_ptr<QORLoggerTXT> m_logger;
-    std::unique_ptr<QORmsgBoxHandler> m_msgBoxHandler;
-    std::unique_ptr<QORConfiguration> m_config;
+    //! The process objects of a fixture that does not share a test's own.
+    std::unique_ptr<TestProcess> m_process;
     std::unique_ptr<CommonAINFOnavigator> m_navigator;
     QORConfiguration* m_activeConfig = nullptr;
     QORLoggerTXT* m_activeLogger = nullptr;

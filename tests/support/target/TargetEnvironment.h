@@ -7,6 +7,7 @@
 
 #include "support/PgTestServer.h"
 #include "support/PlantDb.h"
+#include "support/target/TestProcess.h"
 
 #include <QString>
 #include <QTemporaryDir>
@@ -36,8 +37,8 @@ public:
 
     PlantDb& plant() { return *m_plant; }
     ScratchDatabase& scratch() { return m_scratch; }
-    QORConfiguration& config() { return *m_config; }
-    QORLoggerTXT& logger() { return *m_logger; }
+    QORConfiguration& config() { return m_process->config(); }
+    QORLoggerTXT& logger() { return m_process->logger(); }
     QString home() const { return m_home.path(); }
 
     //! Adds a facility and makes its login (the login carries the test password).
@@ -50,9 +51,7 @@ private:
     QTemporaryDir m_home;
     ScratchDatabase m_scratch;
     std::unique_ptr<PlantDb> m_plant;
-    std::unique_ptr<QORLoggerTXT> m_logger;
-    std::unique_ptr<QORmsgBoxHandler> m_msgBoxHandler;
-    std::unique_ptr<QORConfiguration> m_config;
+    std::unique_ptr<TestProcess> m_process;
 };
 
 } // namespace limsbridge::testing
