@@ -2,11 +2,13 @@
 
 #include "platform/DbConnectionString.h"
 #include "platform/DbValue.h"
+#include "platform/PgSessionState.h"
 #include "platform/RaisedError.h"
 
 #include <QFileInfo>
 #include <QSet>
 #include <QSqlDatabase>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
@@ -175,6 +177,13 @@ long DbConnection::Execute(const QString& sql) {
     if (!query.exec(sql))
         raise(DbError::fromSqlError(m_driver, query.lastError()));
     return long(query.numRowsAffected());
+}
+
+bool DbConnection::QuietSinceLastStatement() const {
+    if (!m_open || m_driver != DbDriverKind::PostgreSql)
+        return false;
+    const QSqlDatabase db = QSqlDatabase::database(m_name, false);
+    return db.driver() && PgSessionIsQuiet(db.driver()->handle());
 }
 
 // Data Source is "host[:port][/database]"; the role is the User ID in lower case

@@ -71,6 +71,13 @@ public:
     //! Runs a statement and returns the rows it affected (-1 when the driver cannot tell).
     long Execute(const QString& sql);
 
+    //! True when it is known without asking the server that the session is
+    //! open and the server has sent nothing since the last statement: only on
+    //! PostgreSQL, through its socket. False whenever that cannot be told
+    //! (other drivers) or something has arrived (a notice, the farewell of a
+    //! terminated session); the caller then asks the server.
+    bool QuietSinceLastStatement() const;
+
     DbDriverKind driverKind() const { return m_driver; }
 
     //! For the adapter's own classes: the Qt Sql connection name, unique per object.

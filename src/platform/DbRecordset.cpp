@@ -24,6 +24,16 @@ bool driverReturnsRows(DbDriverKind driver) {
 DbRecordset::DbRecordset(const QString& sql, DbConnection& connection, DbLockType lock) { Open(sql, connection, lock); }
 
 void DbRecordset::Open(const QString& sql, DbConnection& connection, DbLockType lock) {
+    load(sql, connection, lock, nullptr);
+}
+
+void DbRecordset::OpenWithFields(const QString& sql, DbConnection& connection,
+                                 const std::function<bool(const QString&)>& wanted) {
+    load(sql, connection, DbLockType::ReadOnly, &wanted);
+}
+
+void DbRecordset::load(const QString& sql, DbConnection& connection, DbLockType lock,
+                       const std::function<bool(const QString&)>* wanted) {
     Close();
     connection.checkOpen();
     connection.clearErrors();
@@ -50,16 +60,28 @@ void DbRecordset::Open(const QString& sql, DbConnection& connection, DbLockType 
     // Filled backwards so that, of two fields with the same name, the first wins.
     for (int column = columns - 1; column >= 0; --column)
         m_lowerCaseIndex.insert(m_fieldNames.at(column).toLower(), column);
+    // The positions of the values to convert, in column order.
+    std::vector<int> converted;
+    converted.reserve(size_t(columns));
+    if (wanted)
+        m_loaded.assign(size_t(columns), false);
+    for (int column = 0; column < columns; ++column) {
+        if (wanted && !(*wanted)(m_fieldNames.at(column)))
+            continue;
+        converted.push_back(column);
+        if (wanted)
+            m_loaded[size_t(column)] = true;
+    }
     if (query.size() > 0)
         m_values.reserve(size_t(query.size()) * size_t(columns));
     if (columns > 0) {
         while (query.next()) {
-            for (int column = 0; column < columns; ++column) {
+            const size_t rowStart = m_values.size();
+            m_values.resize(rowStart + size_t(columns));
+            for (const int column : converted) {
                 QVariant value = query.value(column);
-                if (value.isNull())
-                    m_values.emplace_back();
-                else
-                    m_values.push_back(std::move(value));
+                if (!value.isNull())
+                    m_values[rowStart + size_t(column)] = std::move(value);
             }
             ++m_rowCount;
         }
@@ -80,6 +102,7 @@ void DbRecordset::Close() {
     m_lowerCaseIndex.clear();
     m_spelledIndex.clear();
     m_values.clear();
+    m_loaded.clear();
     m_rowCount = 0;
     m_position = 0;
     m_edit = EditMode::None;
@@ -155,8 +178,14 @@ int DbRecordset::requireField(const QString& name) const {
     return index;
 }
 
+void DbRecordset::checkLoaded(int column) const {
+    if (!m_loaded.empty() && !m_loaded[size_t(column)])
+        fail(DbError::ItemNotFound, "The field '" + m_fieldNames.at(column) + "' was not loaded");
+}
+
 QVariant DbRecordset::Field(const QString& name) const {
     const int index = requireField(name);
+    checkLoaded(index);
     checkCurrent();
     return cell(m_position, index);
 }
@@ -165,6 +194,7 @@ QVariant DbRecordset::Field(int index) const {
     checkOpen();
     if (index < 0 || index >= FieldCount())
         fail(DbError::ItemNotFound, QStringLiteral("The recordset has no field at position %1").arg(index));
+    checkLoaded(index);
     checkCurrent();
     return cell(m_position, index);
 }

@@ -16,6 +16,7 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -38,6 +39,12 @@ public:
     //! Runs the statement and loads every row; the cursor is on the first row.
     //! Raises RaisedError (recorded in the connection's Errors()) when the statement fails.
     void Open(const QString& sql, DbConnection& connection, DbLockType lock = DbLockType::ReadOnly);
+    //! Opens read-only and loads only the values of the fields for which
+    //! wanted(name) holds: the others keep their names and positions, but
+    //! reading one raises ItemNotFound. For a walk that needs a few of many
+    //! columns, it spares converting and keeping the rest.
+    void OpenWithFields(const QString& sql, DbConnection& connection,
+                        const std::function<bool(const QString& name)>& wanted);
     //! Drops the rows; a pending change is discarded.
     void Close();
     bool isOpen() const { return m_open; }
@@ -84,6 +91,9 @@ private:
     DbConnection& liveConnection() const;
     [[noreturn]] void fail(long number, const QString& description) const;
     void parseStatement(const QString& sql);
+    void load(const QString& sql, DbConnection& connection, DbLockType lock,
+              const std::function<bool(const QString&)>* wanted);
+    void checkLoaded(int column) const;
 
     bool m_open = false;
     DbConnection* m_connection = nullptr;
@@ -100,6 +110,8 @@ private:
     // lookup so that a loop over many rows finds them without folding case again.
     mutable QHash<QString, int> m_spelledIndex;
     std::vector<QVariant> m_values;
+    // Empty when every field was loaded; otherwise one flag per field.
+    std::vector<bool> m_loaded;
     long m_rowCount = 0;
     long m_position = 0;
 

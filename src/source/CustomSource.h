@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QDateTime>
+#include <QSet>
 #include <QString>
 
 #include <memory>
@@ -68,6 +69,7 @@ private:
     void ConfigureSourceConnection(DbConnection& connection);
     QString BuildSourceConnectionString(bool maskPassword);
     bool LoadResultRecords();
+    static QSet<QString> FieldsToRead(bool statusSwitch);
     void loadRows(DbRecordset& recordset, bool statusSwitch);
     void LogResultRecord(const CommonTypeLimsMatchRec& record, int verbosity) const;
     static bool FieldExists(const DbRecordset& recordset, const QString& name);

@@ -120,7 +120,9 @@ bool CustomSource::LoadResultRecords() {
         if (!m_connection)
             throw RaisedError(DbError::ConnectionClosed,
                               QStringLiteral("There is no connection to the source database"));
-        recordset.Open(query, *m_connection, DbLockType::ReadOnly);
+        const QSet<QString> fieldsRead = FieldsToRead(statusSwitch);
+        recordset.OpenWithFields(query, *m_connection,
+                                 [&fieldsRead](const QString& name) { return fieldsRead.contains(name.toUpper()); });
         writeLog("CustomSource.LoadResultRecords() Query Executed succesfully, returned " +
                      QString::number(recordset.RecordCount()) + " Records",
                  5);
@@ -139,6 +141,24 @@ bool CustomSource::LoadResultRecords() {
                  0);
     }
     return false;
+}
+
+// A query may deliver many more columns than a record keeps; only these are
+// converted. Upper case, as FieldExists compares.
+QSet<QString> CustomSource::FieldsToRead(bool statusSwitch) {
+    QSet<QString> fields{QStringLiteral("SAMPDATE"), QStringLiteral("FINAL"),     QStringLiteral("SAMPLOC"),
+                         QStringLiteral("ANALYTE"),  QStringLiteral("UNITS"),     QStringLiteral("SAMPLENUM"),
+                         QStringLiteral("SAMPNUM"),  QStringLiteral("LIMSUD1")};
+    if (statusSwitch)
+        fields.insert(QStringLiteral("RESULTSTATUS"));
+    if (AinfoNavigator && AinfoNavigator->Count_Map() >= 1) {
+        for (AinfoNavigator->MoveFirst_Map(); !AinfoNavigator->EOF_Map(); AinfoNavigator->MoveNext_Map()) {
+            const QString id = AinfoNavigator->Current_Map();
+            if (isAdditionalInfoField(id))
+                fields.insert(id.toUpper());
+        }
+    }
+    return fields;
 }
 
 void CustomSource::loadRows(DbRecordset& recordset, bool statusSwitch) {

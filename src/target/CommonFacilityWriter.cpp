@@ -15,6 +15,7 @@
 #include "target/ValueConversions.h"
 
 #include <exception>
+#include <utility>
 
 namespace limsbridge {
 
@@ -65,6 +66,8 @@ void CommonFacilityWriter::CloseConnectionQuietly() {
         subDaily.data.reset();
         subDaily.intervalsPerDay = 0;
     }
+    m_probeAnswered = false;
+    m_probeOwed = false;
     if (m_connection) {
         try {
             m_connection->Close();
@@ -116,10 +119,30 @@ bool CommonFacilityWriter::ConnectionAlive() {
     }
 }
 
+// The probe query would cost a round trip per value, a third of the time a
+// write takes. So a connection that has answered it once, and on which the
+// server has sent nothing since the last statement, is taken as alive without
+// asking: a session the server has ended always leaves its farewell to read.
+// The probe is then owed: should the write's first statement fail, the probe
+// is asked after all, and a connection that no longer answers it fails the
+// write just as the probe would have failed it up front.
 bool CommonFacilityWriter::EnsureConnection() {
+    m_probeOwed = false;
     if (!m_connection && !OpenFacilityConnection())
         return false;
-    return ConnectionAlive();
+    if (m_probeAnswered && m_connection->QuietSinceLastStatement()) {
+        m_probeOwed = true;
+        return true;
+    }
+    m_probeAnswered = ConnectionAlive();
+    return m_probeAnswered;
+}
+
+void CommonFacilityWriter::logWriteError(const QString& line) {
+    const bool probeOwed = std::exchange(m_probeOwed, false);
+    if (probeOwed && !ConnectionAlive())
+        return;
+    writeLog(line, 0);
 }
 
 DatatblInt& CommonFacilityWriter::datatbl() {
@@ -270,6 +293,7 @@ bool CommonFacilityWriter::WriteDailyValue(qint32 varId, const QDateTime& day, d
         qint32 storedStatus = 0;
         data.SeekDateVarId(day, varId, storedValue, storedText, &storedUser, &storedTime, &storedForced,
                            &storedStatus);
+        m_probeOwed = false;
         if (!data.NoMatch().toBool() && approvalLevel < storedStatus) {
             ApprovalLevelDisabledWrite = true;
             PerfromedWriteDateStamp = day;
@@ -283,9 +307,9 @@ bool CommonFacilityWriter::WriteDailyValue(qint32 varId, const QDateTime& day, d
         PerfromedLogicalWrite = true;
         return true;
     } catch (const RaisedError& error) {
-        writeLog(QString::number(error.number()) + " - " + error.description(), 0);
+        logWriteError(QString::number(error.number()) + " - " + error.description());
     } catch (const std::exception& error) {
-        writeLog("0 - " + QString::fromLocal8Bit(error.what()), 0);
+        logWriteError("0 - " + QString::fromLocal8Bit(error.what()));
     }
     return false;
 }
@@ -306,6 +330,7 @@ bool CommonFacilityWriter::WriteSubDailyValue(qint32 intervalsPerDay, qint32 var
         qint32 storedForced = 0;
         data.SeekData(slotStart, varId, storedStamp, storedValue, storedText, &storedUser, &storedTime,
                       &storedStatus, &storedForced);
+        m_probeOwed = false;
         if (!data.NoMatch().toBool() && approvalLevel < storedStatus) {
             ApprovalLevelDisabledWrite = true;
             PerfromedWriteDateStamp = slotStart;
@@ -320,9 +345,9 @@ bool CommonFacilityWriter::WriteSubDailyValue(qint32 intervalsPerDay, qint32 var
         PerfromedLogicalWrite = true;
         return true;
     } catch (const RaisedError& error) {
-        writeLog(QString::number(error.number()) + " - " + error.description(), 0);
+        logWriteError(QString::number(error.number()) + " - " + error.description());
     } catch (const std::exception& error) {
-        writeLog("0 - " + QString::fromLocal8Bit(error.what()), 0);
+        logWriteError("0 - " + QString::fromLocal8Bit(error.what()));
     }
     return false;
 }

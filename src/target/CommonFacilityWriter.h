@@ -7,8 +7,8 @@
 // what happened to the last value.
 //
 // The procedure wrappers are built once per connection (and per frequency) and
-// reused for every write; only the liveness probe runs per call, because a
-// dead connection must be reported by the write that meets it.
+// reused for every write. A dead connection must fail the write that meets it,
+// so every write first makes sure the connection is alive; see EnsureConnection.
 #pragma once
 
 #include "core/HashTable.h"
@@ -92,6 +92,10 @@ private:
     void CloseConnectionQuietly();
     bool OpenFacilityConnection();
     bool EnsureConnection();
+    //! Logs the error of a failed value write, unless the write skipped the
+    //! probe and the connection now fails it: then the write fails silently,
+    //! as it would have at the probe.
+    void logWriteError(const QString& line);
     bool WriteDailyValue(qint32 varId, const QDateTime& day, double value, const QString& textValue,
                          qint32 approvalLevel);
     bool WriteSubDailyValue(qint32 intervalsPerDay, qint32 varId, const QDateTime& slotStart, double value,
@@ -118,6 +122,10 @@ private:
     QDateTime m_lockDate;
     bool m_testMode = false;
     std::unique_ptr<DbConnection> m_connection;
+    // The connection has answered the probe query since it was opened.
+    bool m_probeAnswered = false;
+    // The current write skipped the probe and has not yet run a statement.
+    bool m_probeOwed = false;
     // Bound to m_connection; dropped with it.
     std::unique_ptr<DatatblInt> m_datatbl;
     std::unique_ptr<CommentsInt> m_comments;

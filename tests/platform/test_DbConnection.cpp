@@ -5,7 +5,9 @@
 #include "platform/DbConnection.h"
 #include "platform/DbRecordset.h"
 
+#include <QElapsedTimer>
 #include <QTcpServer>
+#include <QThread>
 
 using namespace limsbridge;
 using namespace limsbridge::testing;
@@ -254,6 +256,49 @@ TEST(DbConnection, ServerGoneGivesErrorThenReopenWorks) {
     EXPECT_EQ(connection.State(), 0);
     connection.Open();
     EXPECT_NE(single(connection, "select pg_backend_pid()"), pid);
+}
+
+// Whether the session is known alive without a round trip: only on PostgreSQL,
+// and only while nothing has arrived from the server since the last statement.
+TEST(DbConnection, QuietSinceLastStatementSeesWhatTheServerSent) {
+    LB_REQUIRE_PG();
+    ScratchDatabase database;
+    DbConnection connection;
+    EXPECT_FALSE(connection.QuietSinceLastStatement());
+    connection.setConnectionString(pgSuperuserConnectionString(database));
+    connection.Open();
+    connection.Execute("LISTEN lb_test");
+    EXPECT_TRUE(connection.QuietSinceLastStatement());
+
+    // A notification waits unread on the socket until the next statement.
+    database.exec("NOTIFY lb_test");
+    QElapsedTimer waited;
+    waited.start();
+    while (connection.QuietSinceLastStatement() && waited.elapsed() < 5000)
+        QThread::msleep(10);
+    EXPECT_FALSE(connection.QuietSinceLastStatement());
+    connection.Execute("select 1");
+    EXPECT_TRUE(connection.QuietSinceLastStatement());
+
+    // A terminated session leaves its farewell and the end of the stream.
+    const QString pid = single(connection, "select pg_backend_pid()");
+    EXPECT_TRUE(connection.QuietSinceLastStatement());
+    database.exec("select pg_terminate_backend(" + pid + ")");
+    waited.restart();
+    while (connection.QuietSinceLastStatement() && waited.elapsed() < 5000)
+        QThread::msleep(10);
+    EXPECT_FALSE(connection.QuietSinceLastStatement());
+    connection.Close();
+    EXPECT_FALSE(connection.QuietSinceLastStatement());
+}
+
+TEST(DbConnection, QuietSinceLastStatementIsFalseWhereTheDriverCannotTell) {
+    ScratchSqliteFile file;
+    DbConnection connection;
+    connection.setConnectionString(file.connectionString());
+    connection.Open();
+    connection.Execute("create table t (id integer)");
+    EXPECT_FALSE(connection.QuietSinceLastStatement());
 }
 
 TEST(DbConnection, StatementOnClosedConnectionRaises) {

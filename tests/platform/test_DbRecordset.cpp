@@ -103,6 +103,39 @@ TEST_P(DbRecordsetTest, ReadsRowsWithNullsApartFromEmptyText) {
     EXPECT_FALSE(recordset.hasField("amounts"));
 }
 
+TEST_P(DbRecordsetTest, OpenWithFieldsLoadsOnlyTheWantedFieldsAndRefusesTheOthers) {
+    m_connection.Execute("create table sample (id integer, name varchar(20), note varchar(20), stamp " + dateType() +
+                         ")");
+    m_connection.Execute("insert into sample values (1, 'alpha', NULL, '2024-03-15 10:20:30'), "
+                         "(2, 'beta', 'b', NULL)");
+    DbRecordset recordset;
+    QStringList asked;
+    recordset.OpenWithFields("select id, Name, note, stamp from sample order by id", m_connection,
+                             [&asked](const QString& name) {
+                                 asked << name.toLower();
+                                 return name.toLower() == "name" || name.toLower() == "stamp";
+                             });
+    EXPECT_EQ(asked, QStringList({"id", "name", "note", "stamp"}));
+    EXPECT_EQ(recordset.RecordCount(), 2);
+    EXPECT_EQ(lowerCased(recordset.FieldNames()), QStringList({"id", "name", "note", "stamp"}));
+    EXPECT_EQ(recordset.fieldIndex("STAMP"), 3);
+    EXPECT_EQ(recordset.Field("NAME").toString(), "alpha");
+    EXPECT_EQ(DbValue::dateOf(recordset.Field(3)), march15);
+    const RaisedError unloaded = raisedBy([&] { recordset.Field("id"); });
+    EXPECT_EQ(unloaded.number(), DbError::ItemNotFound);
+    EXPECT_EQ(unloaded.description(), "The field 'id' was not loaded");
+    EXPECT_EQ(raisedBy([&] { recordset.Field(2); }).number(), DbError::ItemNotFound);
+    recordset.MoveNext();
+    EXPECT_EQ(recordset.Field(1).toString(), "beta");
+    EXPECT_FALSE(recordset.Field("stamp").isValid());
+    EXPECT_EQ(raisedBy([&] { recordset.setField("name", "x"); }).number(), DbError::NotSupported);
+
+    // A plain Open on the same object loads every field again.
+    recordset.Open("select id, note from sample order by id", m_connection);
+    EXPECT_EQ(recordset.Field("id").toInt(), 1);
+    EXPECT_FALSE(recordset.Field("note").isValid());
+}
+
 TEST_P(DbRecordsetTest, EmptyResultIsAtEndWithItsFields) {
     m_connection.Execute("create table sample (id integer, name varchar(20))");
     DbRecordset recordset("select * from sample", m_connection);

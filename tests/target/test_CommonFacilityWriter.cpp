@@ -321,10 +321,14 @@ TEST_P(FacilityWriter, AKilledConnectionFailsTheNextWriteUntilItIsDestroyed) {
     while (scalar("select count(*) " + backends).toInt() != 0 && waited.elapsed() < 5000)
         QThread::msleep(20);
 
-    EXPECT_FALSE(m_writer->ConnectionAlive());
+    // The dead connection fails the writes quietly, as the probe query does:
+    // the recovery loop of the run reports it.
+    const qsizetype linesBefore = m_env->logLines().size();
     EXPECT_FALSE(m_writer->WriteToZuriVARU("P", m_daily, at("2024-03-13 08:00:00"), 2, "2", 2));
     expectStatus(false, false, false, DateText::ZeroDate());
     EXPECT_FALSE(m_writer->WriteToZuriVARU("H", m_hourly, at("2024-03-13 08:00:00"), 2, "2", 2));
+    EXPECT_EQ(m_env->logLines().size(), linesBefore) << m_env->logLines().join('\n').toStdString();
+    EXPECT_FALSE(m_writer->ConnectionAlive());
 
     m_writer->DestroyConnection();
     EXPECT_EQ(m_writer->connection(), nullptr);
@@ -334,6 +338,50 @@ TEST_P(FacilityWriter, AKilledConnectionFailsTheNextWriteUntilItIsDestroyed) {
     EXPECT_TRUE(m_writer->ConnectionAlive());
     EXPECT_EQ(rows("datatbl", m_daily, "curvalue").size(), 2);
     EXPECT_EQ(rows("dataddh", m_hourly, "curvalue").size(), 2);
+}
+
+// The probe query is asked when a connection is new, not before every write,
+// as long as the server has sent nothing in between.
+TEST_P(FacilityWriter, TheProbeIsAskedOncePerConnection) {
+    const QString probes = "select coalesce(seq_scan, 0) + coalesce(idx_scan, 0) from pg_stat_user_tables "
+                           "where schemaname = 'north' and relname = 'approvalini'";
+    const QString backends = "select count(*) from pg_stat_activity where datname = current_database() and "
+                             "usename in ('north', 'qordba')";
+    // Statistics reach the view at the latest when the session ends.
+    const auto probesAfterDisconnect = [&] {
+        m_writer->DestroyConnection();
+        QElapsedTimer waited;
+        waited.start();
+        while (scalar(backends).toInt() != 0 && waited.elapsed() < 5000)
+            QThread::msleep(20);
+        return scalar(probes).toInt();
+    };
+    const int before = probesAfterDisconnect();
+    for (int day = 12; day <= 16; ++day) {
+        const QDateTime stamp = at("2024-03-01 08:00:00").addDays(day - 1);
+        ASSERT_TRUE(m_writer->WriteToZuriVARU("P", m_daily, stamp, day, QString::number(day), 2));
+        ASSERT_TRUE(m_writer->WriteCOMtoZuriVARU("H", m_hourly, stamp, "c"));
+    }
+    EXPECT_EQ(probesAfterDisconnect(), before + 1);
+    ASSERT_TRUE(m_writer->WriteToZuriVARU("P", m_daily, at("2024-03-20 08:00:00"), 20, "20", 2));
+    EXPECT_EQ(probesAfterDisconnect(), before + 2);
+    EXPECT_EQ(rows("datatbl", m_daily, "curvalue").size(), 6);
+}
+
+// A write that skipped the probe and fails on a live connection logs its error,
+// as it did when the probe had answered first; the first statement of a value
+// write is its seek.
+TEST_P(FacilityWriter, AFailingProcedureOnALiveConnectionLogsItsError) {
+    ASSERT_TRUE(m_writer->WriteToZuriVARU("P", m_daily, at("2024-03-12 08:00:00"), 1, "1", 2));
+    ASSERT_TRUE(m_env->plant().exec("alter procedure north.seekddatevarid rename to seekddatevarid_gone"));
+    EXPECT_FALSE(m_writer->WriteToZuriVARU("P", m_daily, at("2024-03-13 08:00:00"), 2, "2", 2));
+    QStringList errors;
+    for (const QString& line : m_env->logLines())
+        if (line.contains("seekddatevarid"))
+            errors << line;
+    ASSERT_EQ(errors.size(), 1) << m_env->logLines().join('\n').toStdString();
+    EXPECT_TRUE(errors.front().contains(" - ")) << errors.front().toStdString();
+    EXPECT_TRUE(m_writer->ConnectionAlive());
 }
 
 TEST_P(FacilityWriter, AMissingAdditionalInfoColumnLogsTheErrorBlock) {
