@@ -22,7 +22,12 @@ namespace limsbridge {
 template <typename T>
 class HashTable {
 public:
-    HashTable() { SetSize(1024, 2048, 1024); }
+    HashTable() : HashTable(1024, 2048, 1024) {}
+    //! A table made at once with the sizes SetSize takes, for the tables
+    //! made often that need fewer buckets than the default.
+    HashTable(qint32 bucketCount, qint32 initialSlotCount, qint32 growthChunk) {
+        SetSize(bucketCount, initialSlotCount, growthChunk);
+    }
 
     bool IgnoreCase() const { return m_ignoreCase; }
     //! Only while the table is empty: keys already stored were hashed in the

@@ -178,9 +178,7 @@ void DbCommand::executePostgreSql(DbConnection& connection) {
     }
     m_lastStatement = "CALL " + m_procedure + "(" + arguments.join(", ") + ")";
 
-    QSqlQuery query(QSqlDatabase::database(connection.connectionName(), false));
-    query.setForwardOnly(true);
-    query.setNumericalPrecisionPolicy(QSql::LowPrecisionDouble);
+    QSqlQuery query = connection.newQuery();
     if (!query.exec(m_lastStatement))
         connection.raise(DbError::fromSqlError(connection.driverKind(), query.lastError()));
     if (!query.next())

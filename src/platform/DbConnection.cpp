@@ -170,10 +170,17 @@ void DbConnection::checkOpen() {
                "The connection is closed: open it before running a statement", {}, {}});
 }
 
+QSqlQuery DbConnection::newQuery() const {
+    QSqlQuery query(QSqlDatabase::database(m_name, false));
+    query.setForwardOnly(true);
+    query.setNumericalPrecisionPolicy(QSql::LowPrecisionDouble);
+    return query;
+}
+
 long DbConnection::Execute(const QString& sql) {
     checkOpen();
     m_errors.clear();
-    QSqlQuery query(QSqlDatabase::database(m_name, false));
+    QSqlQuery query = newQuery();
     if (!query.exec(sql))
         raise(DbError::fromSqlError(m_driver, query.lastError()));
     return long(query.numRowsAffected());

@@ -8,6 +8,7 @@
 #include "platform/DbError.h"
 
 #include <QList>
+#include <QSqlQuery>
 #include <QString>
 
 #include <memory>
@@ -82,6 +83,9 @@ public:
 
     //! For the adapter's own classes: the Qt Sql connection name, unique per object.
     const QString& connectionName() const { return m_name; }
+    //! For the adapter's own classes: a query on this connection that reads
+    //! its rows once, forward, with doubles in low precision.
+    QSqlQuery newQuery() const;
     //! For the adapter's own classes: raises ConnectionClosed unless open.
     void checkOpen();
     //! For the adapter's own classes: records the error as the only one in Errors() and raises it.

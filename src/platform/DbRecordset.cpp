@@ -42,10 +42,7 @@ void DbRecordset::load(const QString& sql, DbConnection& connection, DbLockType 
     m_lock = lock;
     m_sql = sql;
 
-    QSqlQuery query(QSqlDatabase::database(connection.connectionName(), false));
-    // The rows are copied out once, so the driver need not keep them for scrolling.
-    query.setForwardOnly(true);
-    query.setNumericalPrecisionPolicy(QSql::LowPrecisionDouble);
+    QSqlQuery query = connection.newQuery();
     if (!query.exec(sql))
         connection.raise(DbError::fromSqlError(connection.driverKind(), query.lastError()));
 
@@ -60,28 +57,29 @@ void DbRecordset::load(const QString& sql, DbConnection& connection, DbLockType 
     // Filled backwards so that, of two fields with the same name, the first wins.
     for (int column = columns - 1; column >= 0; --column)
         m_lowerCaseIndex.insert(m_fieldNames.at(column).toLower(), column);
-    // The positions of the values to convert, in column order.
-    std::vector<int> converted;
-    converted.reserve(size_t(columns));
+    // The fields to convert, in column order; only they take room in a row.
+    std::vector<int> loaded;
+    loaded.reserve(size_t(columns));
     if (wanted)
-        m_loaded.assign(size_t(columns), false);
+        m_slots.assign(size_t(columns), -1);
     for (int column = 0; column < columns; ++column) {
         if (wanted && !(*wanted)(m_fieldNames.at(column)))
             continue;
-        converted.push_back(column);
         if (wanted)
-            m_loaded[size_t(column)] = true;
+            m_slots[size_t(column)] = int(loaded.size());
+        loaded.push_back(column);
     }
+    m_rowWidth = loaded.size();
     if (query.size() > 0)
-        m_values.reserve(size_t(query.size()) * size_t(columns));
+        m_values.reserve(size_t(query.size()) * m_rowWidth);
     if (columns > 0) {
         while (query.next()) {
-            const size_t rowStart = m_values.size();
-            m_values.resize(rowStart + size_t(columns));
-            for (const int column : converted) {
+            for (const int column : loaded) {
                 QVariant value = query.value(column);
-                if (!value.isNull())
-                    m_values[rowStart + size_t(column)] = std::move(value);
+                if (value.isNull())
+                    m_values.emplace_back();
+                else
+                    m_values.push_back(std::move(value));
             }
             ++m_rowCount;
         }
@@ -102,7 +100,8 @@ void DbRecordset::Close() {
     m_lowerCaseIndex.clear();
     m_spelledIndex.clear();
     m_values.clear();
-    m_loaded.clear();
+    m_rowWidth = 0;
+    m_slots.clear();
     m_rowCount = 0;
     m_position = 0;
     m_edit = EditMode::None;
@@ -179,7 +178,7 @@ int DbRecordset::requireField(const QString& name) const {
 }
 
 void DbRecordset::checkLoaded(int column) const {
-    if (!m_loaded.empty() && !m_loaded[size_t(column)])
+    if (!m_slots.empty() && m_slots[size_t(column)] < 0)
         fail(DbError::ItemNotFound, "The field '" + m_fieldNames.at(column) + "' was not loaded");
 }
 

@@ -83,8 +83,11 @@ public:
 private:
     enum class EditMode { None, Adding, Changing };
 
-    const QVariant& cell(long row, int column) const { return m_values[size_t(row) * m_fieldNames.size() + column]; }
-    QVariant& cell(long row, int column) { return m_values[size_t(row) * m_fieldNames.size() + column]; }
+    size_t cellIndex(long row, int column) const {
+        return size_t(row) * m_rowWidth + size_t(m_slots.empty() ? column : m_slots[size_t(column)]);
+    }
+    const QVariant& cell(long row, int column) const { return m_values[cellIndex(row, column)]; }
+    QVariant& cell(long row, int column) { return m_values[cellIndex(row, column)]; }
     void checkOpen() const;
     void checkCurrent() const;
     int requireField(const QString& name) const;
@@ -109,9 +112,12 @@ private:
     // Names as callers spell them, remembered after the first case-insensitive
     // lookup so that a loop over many rows finds them without folding case again.
     mutable QHash<QString, int> m_spelledIndex;
+    // Row after row, the values of the loaded fields.
     std::vector<QVariant> m_values;
-    // Empty when every field was loaded; otherwise one flag per field.
-    std::vector<bool> m_loaded;
+    size_t m_rowWidth = 0;
+    // Empty when every field is loaded; otherwise, per field, its place in a
+    // row of m_values, or -1 when it was not loaded.
+    std::vector<int> m_slots;
     long m_rowCount = 0;
     long m_position = 0;
 

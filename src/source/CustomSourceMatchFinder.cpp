@@ -18,11 +18,10 @@ bool tracing()
 }
 } // namespace
 
-CustomSourceMatchFinder::CustomSourceMatchFinder()
+// One finder serves one source record, which rarely matches more than a
+// handful of variables: a small table is enough.
+CustomSourceMatchFinder::CustomSourceMatchFinder() : m_seenKeys(16, 16, 16)
 {
-    // One finder serves one source record, which rarely matches more than a
-    // handful of variables: a small table is enough.
-    m_seenKeys.SetSize(16, 16, 16);
 }
 
 void CustomSourceMatchFinder::trace(const QString& line) const
