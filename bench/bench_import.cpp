@@ -3,7 +3,8 @@
 // with 20,000 results (ten per variable, each in its own day or hour), and one
 // StartImport. Against it, the limit of this machine's database: the same
 // number of the same procedure calls the facility writer makes per value (a
-// seek, then a write), sent in a plain loop over one connection.
+// seek, then a write), sent in a plain loop over one connection, half of it
+// before the import and half after.
 //
 // Prints values written per second for both, and as its last line
 // "ratio: <import/plain loop>".

@@ -89,7 +89,11 @@ void DbRecordset::load(const QString& sql, DbConnection& connection, DbLockType 
             connection.raise(DbError::fromSqlError(connection.driverKind(), error));
         }
     }
-    parseStatement(sql);
+    // Only a recordset that may save needs to know its table and condition.
+    if (lock != DbLockType::ReadOnly)
+        parseStatement(sql);
+    else
+        m_statementUnderstood = false;
     m_position = 0;
     m_open = true;
 }
