@@ -128,6 +128,7 @@ bool CommonFacilityWriter::ConnectionAlive() {
 // write just as the probe would have failed it up front.
 bool CommonFacilityWriter::EnsureConnection() {
     m_probeOwed = false;
+    m_lostAtProbe = false;
     if (!m_connection && !OpenFacilityConnection())
         return false;
     if (m_probeAnswered && m_connection->QuietSinceLastStatement()) {
@@ -138,11 +139,15 @@ bool CommonFacilityWriter::EnsureConnection() {
     return m_probeAnswered;
 }
 
-void CommonFacilityWriter::logWriteError(const QString& line) {
+bool CommonFacilityWriter::lostAtOwedProbe() {
     const bool probeOwed = std::exchange(m_probeOwed, false);
-    if (probeOwed && !ConnectionAlive())
-        return;
-    writeLog(line, 0);
+    m_lostAtProbe = probeOwed && !ConnectionAlive();
+    return m_lostAtProbe;
+}
+
+void CommonFacilityWriter::logWriteError(const QString& line) {
+    if (!lostAtOwedProbe())
+        writeLog(line, 0);
 }
 
 DatatblInt& CommonFacilityWriter::datatbl() {
@@ -269,7 +274,10 @@ bool CommonFacilityWriter::WriteCOMtoZuriVARU(const QString& Vartype, qint32 var
                      : WriteSubDailyComment(target.intervalsPerDay, varId, stamp, text);
     }
 
-    // The fields belong to the slot whatever became of the comment.
+    // The fields belong to the slot whatever became of the comment, unless
+    // the connection was found dead, as the probe would have found it.
+    if (m_lostAtProbe)
+        return false;
     if (AdditionalInfoHash && !ApprovalLevelDisabledWrite && AdditionalInfoHash->Count() > 0 &&
         !WriteToZuriVARUainfo(target.valueTable, varId, stamp, *AdditionalInfoHash))
         writeLog(
@@ -365,6 +373,7 @@ bool CommonFacilityWriter::WriteDailyComment(qint32 varId, const QDateTime& day,
         PerfromedLogicalWrite = true;
         return true;
     } catch (...) {
+        lostAtOwedProbe();
         return false;
     }
 }
@@ -383,6 +392,7 @@ bool CommonFacilityWriter::WriteSubDailyComment(qint32 intervalsPerDay, qint32 v
         PerfromedLogicalWrite = true;
         return true;
     } catch (...) {
+        lostAtOwedProbe();
         return false;
     }
 }

@@ -92,9 +92,12 @@ private:
     void CloseConnectionQuietly();
     bool OpenFacilityConnection();
     bool EnsureConnection();
-    //! Logs the error of a failed value write, unless the write skipped the
-    //! probe and the connection now fails it: then the write fails silently,
-    //! as it would have at the probe.
+    //! After a failed statement: when the write skipped the probe and this was
+    //! its first statement, asks the probe now. True when the connection no
+    //! longer answers it; the write then fails as it would have at the probe,
+    //! silently and before anything else is tried.
+    bool lostAtOwedProbe();
+    //! Logs the error of a failed value write, unless lostAtOwedProbe().
     void logWriteError(const QString& line);
     bool WriteDailyValue(qint32 varId, const QDateTime& day, double value, const QString& textValue,
                          qint32 approvalLevel);
@@ -126,6 +129,8 @@ private:
     bool m_probeAnswered = false;
     // The current write skipped the probe and has not yet run a statement.
     bool m_probeOwed = false;
+    // The current write's first statement failed and so did the owed probe.
+    bool m_lostAtProbe = false;
     // Bound to m_connection; dropped with it.
     std::unique_ptr<DatatblInt> m_datatbl;
     std::unique_ptr<CommentsInt> m_comments;

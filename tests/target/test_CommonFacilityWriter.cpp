@@ -3,7 +3,9 @@
 // and comments in their tables and slots, additional-info rows and their error
 // block, and a connection killed under the writer.
 #include "core/HashTable.h"
+#include "core/QORConfiguration.h"
 #include "platform/DbConnection.h"
+#include "support/CuttingRelay.h"
 #include "support/target/TargetEnvironment.h"
 #include "target/AuditUser.h"
 #include "target/CommonFacilityWriter.h"
@@ -11,7 +13,10 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <QElapsedTimer>
+#include <QStringList>
 #include <QThread>
 
 using namespace limsbridge;
@@ -366,6 +371,46 @@ TEST_P(FacilityWriter, TheProbeIsAskedOncePerConnection) {
     ASSERT_TRUE(m_writer->WriteToZuriVARU("P", m_daily, at("2024-03-20 08:00:00"), 20, "20", 2));
     EXPECT_EQ(probesAfterDisconnect(), before + 2);
     EXPECT_EQ(rows("datatbl", m_daily, "curvalue").size(), 6);
+}
+
+// A connection that dies unnoticed between two writes fails the first
+// statement of the next one. That write fails as the probe would have failed
+// it: silently, and without trying the additional info; a new connection works.
+TEST_P(FacilityWriter, AConnectionDeadUnnoticedFailsTheWriteAsTheProbeWould) {
+    CuttingRelay relay(testServer().host, testServer().port);
+    ASSERT_NE(relay.port(), 0);
+    m_env->config().setItem("ZURIVARU\\ZURIVARU_CONNECTION_DATASOURCE",
+                            "127.0.0.1:" + QString::number(relay.port()) + "/" + m_env->scratch().name());
+    const HashTable<QString> info = infoTable({{"SAMPLE_NO", "S-1"}});
+    ASSERT_TRUE(m_writer->WriteToZuriVARU("P", m_daily, at("2024-03-12 08:00:00"), 1, "1", 2, &info));
+    ASSERT_TRUE(m_writer->WriteToZuriVARU("H", m_hourly, at("2024-03-12 08:00:00"), 1, "1", 2));
+    // Cuts the connection, runs the write, and tells whether it failed with
+    // nothing logged; the writer then starts afresh.
+    const auto failsQuietlyAfterCut = [&](const std::function<bool()>& write) {
+        const qsizetype linesBefore = m_env->logLines().size();
+        relay.cut();
+        const bool failed = !write();
+        const QStringList lines = m_env->logLines();
+        EXPECT_EQ(lines.size(), linesBefore) << lines.join('\n').toStdString();
+        EXPECT_TRUE(relay.hasCut());
+        m_writer->DestroyConnection();
+        return failed && lines.size() == linesBefore;
+    };
+
+    EXPECT_TRUE(failsQuietlyAfterCut(
+        [&] { return m_writer->WriteToZuriVARU("P", m_daily, at("2024-03-13 08:00:00"), 2, "2", 2, &info); }));
+    ASSERT_TRUE(m_writer->WriteToZuriVARU("H", m_hourly, at("2024-03-13 08:00:00"), 2, "2", 2));
+    EXPECT_TRUE(failsQuietlyAfterCut(
+        [&] { return m_writer->WriteToZuriVARU("H", m_hourly, at("2024-03-13 09:00:00"), 3, "3", 2, &info); }));
+    ASSERT_TRUE(m_writer->WriteToZuriVARU("P", m_daily, at("2024-03-14 08:00:00"), 4, "4", 2));
+    EXPECT_TRUE(failsQuietlyAfterCut(
+        [&] { return m_writer->WriteCOMtoZuriVARU("P", m_daily, at("2024-03-14 08:00:00"), "c", &info); }));
+
+    EXPECT_TRUE(m_writer->WriteToZuriVARU("P", m_daily, at("2024-03-13 08:00:00"), 2, "2", 2));
+    EXPECT_EQ(rows("datatbl", m_daily, "curvalue").size(), 3);
+    EXPECT_EQ(rows("dataddh", m_hourly, "curvalue").size(), 2);
+    EXPECT_EQ(scalar("select count(*) from north.datatbl_i").toInt(), 1);
+    EXPECT_EQ(scalar("select count(*) from north.datatbl_c").toInt(), 0);
 }
 
 // A write that skipped the probe and fails on a live connection logs its error,
